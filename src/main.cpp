@@ -1,0 +1,79 @@
+// tariff: reads w and d from standard input and writes the charge.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "charge.hpp"
+#include "format.hpp"
+#include "scan.hpp"
+
+namespace {
+
+// A Source over a stream through a fixed buffer, so that any amount of
+// white space or leading zeros is read in constant memory.
+class stream_source {
+public:
+    explicit stream_source(std::FILE* f) : f_(f) {}
+    int peek() {
+        if (pos_ == len_ && !fill()) return -1;
+        return buf_[pos_];
+    }
+    void advance() { ++pos_; }
+    bool failed() const { return failed_; }
+    int error() const { return error_; }
+
+private:
+    bool fill() {
+        if (failed_) return false;
+        pos_ = 0;
+        len_ = std::fread(buf_, 1, sizeof buf_, f_);
+        if (len_ == 0 && std::ferror(f_)) {
+            failed_ = true;
+            error_ = errno;
+        }
+        return len_ != 0;
+    }
+    std::FILE* f_;
+    unsigned char buf_[16384];
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool failed_ = false;
+    int error_ = 0;
+};
+
+int fail(const char* what, int err) {
+    if (err != 0) {
+        std::fprintf(stderr, "tariff: %s: %s\n", what, std::strerror(err));
+    } else {
+        std::fprintf(stderr, "tariff: %s\n", what);
+    }
+    return 1;
+}
+
+}  // namespace
+
+int main() {
+    stream_source in(stdin);
+    const tariff::scanned s = tariff::scan_two(in);
+    if (in.failed()) return fail("error reading standard input", in.error());
+    if (s.status == tariff::scan_status::not_two_numbers) {
+        return fail("expected two whole numbers on standard input", 0);
+    }
+    if (s.status == tariff::scan_status::out_of_range) {
+        return fail("number out of range (-2147483648 to 2147483647)", 0);
+    }
+
+    const std::optional<float> c = tariff::price(s.w, s.d);
+    if (!c) return 0;  // no tariff row: nothing to write
+
+    char text[tariff::charge_text_capacity];
+    const std::size_t n = tariff::format_charge(*c, text);
+    // Check the flush and the close too: output to a full disk or a closed
+    // descriptor only fails there.
+    errno = 0;
+    if (std::fwrite(text, 1, n, stdout) != n || std::fflush(stdout) != 0 || std::fclose(stdout) != 0) {
+        return fail("error writing standard output", errno);
+    }
+    return 0;
+}
