@@ -1,0 +1,29 @@
+// Runs the built program with its standard streams on files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tariff_test {
+
+enum class output_to { file, full_device, closed };
+
+struct run_result {
+    int exit_code;  // -1 if it did not exit normally
+    std::string out;
+    std::string err;
+    long peak_rss_kib;  // peak resident memory of the program
+};
+
+// Runs exe with args, standard input from input_path.
+run_result run_program(const std::string& exe, const std::vector<std::string>& args,
+                       const std::string& input_path, output_to out = output_to::file);
+
+// Writes data to a fresh file in the test's temporary folder; returns its path.
+std::string write_temp_file(const std::string& name, const std::string& data);
+
+// The same for head, then `repeat` copies of chunk, then tail.
+std::string write_temp_file(const std::string& name, const std::string& head, const std::string& chunk,
+                            int repeat, const std::string& tail);
+
+}  // namespace tariff_test

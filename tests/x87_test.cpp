@@ -1,0 +1,160 @@
+// The core against the x87 hardware, the arithmetic the tariff is defined
+// by. Only where long double is the x87 extended format.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <random>
+
+#include "charge.hpp"
+#include "hard_case.hpp"
+
+#if (defined(__i386__) || defined(__x86_64__)) && LDBL_MANT_DIG == 64 && (defined(__GNUC__) || defined(__clang__))
+#define TARIFF_HAVE_X87 1
+#else
+#define TARIFF_HAVE_X87 0
+#endif
+
+namespace {
+
+#if TARIFF_HAVE_X87
+
+// Sets the x87 to a 64-bit significand, round to nearest, for the life of
+// the object: some C runtimes start it at 53 bits.
+class x87_extended_mode {
+public:
+    x87_extended_mode() {
+        __asm__ volatile("fnstcw %0" : "=m"(saved_));
+        const std::uint16_t cw = static_cast<std::uint16_t>((saved_ & ~0x0f00u) | 0x0300u);
+        __asm__ volatile("fldcw %0" : : "m"(cw));
+    }
+    ~x87_extended_mode() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
+    x87_extended_mode(const x87_extended_mode&) = delete;
+    x87_extended_mode& operator=(const x87_extended_mode&) = delete;
+
+private:
+    std::uint16_t saved_ = 0;
+};
+
+struct x87_result {
+    bool has_row;
+    long double extended;
+    float c;
+};
+
+// The charge as the x87 forms it: w * 0.5, then * d, then * the factor
+// (a double), each rounded to 64 bits, then stored as a float.
+x87_result x87_price(std::int32_t w, std::int32_t d) {
+    const std::int64_t aw = tariff::adjust(w, 10);
+    const std::int64_t ad = tariff::adjust(d, 50);
+    if (ad < 0) return {false, 0, 0};
+    volatile long double x = static_cast<long double>(aw) * 0.5L;
+    x = x * static_cast<long double>(ad);
+    if (ad > 1999) {
+        x = x * static_cast<long double>(0.90);
+    } else if (ad > 999) {
+        x = x * static_cast<long double>(0.92);
+    } else if (ad > 499) {
+        x = x * static_cast<long double>(0.95);
+    } else if (ad > 249) {
+        x = x * static_cast<long double>(0.98);
+    }
+    const long double e = x;
+    volatile float c = static_cast<float>(e);
+    return {true, e, c};
+}
+
+std::uint32_t bits_of(float f) {
+    std::uint32_t b = 0;
+    std::memcpy(&b, &f, sizeof b);
+    return b;
+}
+
+// The extended charge as sig * 2^exp with bit 63 of sig set, or sig 0.
+void normalise(std::uint64_t& sig, int& exp) {
+    if (sig == 0) return;
+    while ((sig >> 63) == 0) {
+        sig <<= 1;
+        --exp;
+    }
+}
+
+void expect_same(std::int32_t w, std::int32_t d) {
+    const x87_result want = x87_price(w, d);
+    const std::optional<tariff::extended_charge> got = tariff::charge_extended(w, d);
+    ASSERT_EQ(got.has_value(), want.has_row) << w << " " << d;
+    if (!got) return;
+    const float c = tariff::to_binary32(*got);
+    // Zero compares as a value: the x87 gives -0 for a negative w, the core +0.
+    if (want.c == 0.0f) {
+        ASSERT_EQ(bits_of(c), 0u) << w << " " << d;
+    } else {
+        ASSERT_EQ(bits_of(c), bits_of(want.c)) << w << " " << d;
+    }
+
+    // The 64-bit intermediate, too: the x87 layout is a 64-bit significand
+    // with explicit leading bit, then sign and 15-bit biased exponent.
+    unsigned char raw[sizeof(long double)] = {};
+    std::memcpy(raw, &want.extended, 10);
+    std::uint64_t x87_sig = 0;
+    std::memcpy(&x87_sig, raw, 8);
+    const int x87_exp = ((raw[9] & 0x7f) << 8 | raw[8]) - 16383 - 63;
+    std::uint64_t sig = got->value.sig;
+    int exp = got->value.exp;
+    normalise(sig, exp);
+    ASSERT_EQ(sig, x87_sig) << w << " " << d;
+    if (sig != 0) {
+        ASSERT_EQ(exp, x87_exp) << w << " " << d;
+        ASSERT_EQ(got->negative, (raw[9] & 0x80) != 0) << w << " " << d;
+    }
+}
+
+// A random int32 whose magnitude is spread evenly over bit lengths.
+std::int32_t spread(std::mt19937_64& rng) {
+    const int length = static_cast<int>(rng() % 32);
+    const auto magnitude = static_cast<std::int64_t>(rng() & ((std::uint64_t{1} << length) - 1));
+    return static_cast<std::int32_t>(rng() % 2 ? magnitude : -magnitude);
+}
+
+TEST(X87, RandomPairsOverAllRowsAndMagnitudes) {
+    x87_extended_mode mode;
+    long count = 4000000;
+    if (const char* env = std::getenv("TARIFF_X87_PAIRS")) count = std::atol(env);
+    std::mt19937_64 rng(20261211);
+    for (long i = 0; i < count; ++i) {
+        const std::int32_t w = spread(rng);
+        // Half near the row bounds, half over the whole range.
+        const std::int32_t d = i % 2 ? static_cast<std::int32_t>(rng() % 2200) - 100 : spread(rng);
+        expect_same(w, d);
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+TEST(X87, EdgesOfTheInputRange) {
+    x87_extended_mode mode;
+    const std::int32_t edges[] = {-2147483647 - 1, -2147483647, -2147483639, -2147483638, -1, 0, 1,
+                                  9, 10, 11, 49, 50, 51, 199, 200, 249, 250, 449, 451, 999, 1999,
+                                  2147483597, 2147483598, 2147483637, 2147483638, 2147483647};
+    for (const std::int32_t w : edges) {
+        for (const std::int32_t d : edges) expect_same(w, d);
+    }
+}
+
+TEST(X87, HardCases) {
+    x87_extended_mode mode;
+    for (const tariff_test::hard_case& h : tariff_test::hard_cases) {
+        expect_same(h.w, h.d);
+        EXPECT_EQ(bits_of(x87_price(h.w, h.d).c), h.bits) << h.w << " " << h.d;
+    }
+}
+
+#else
+
+TEST(X87, RandomPairsOverAllRowsAndMagnitudes) { GTEST_SKIP() << "long double is not the x87 format here"; }
+
+#endif
+
+}  // namespace
