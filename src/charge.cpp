@@ -19,10 +19,10 @@ constexpr factor from_binary64_bits(std::uint64_t bits) {
 }
 
 constexpr factor row_factor(std::int64_t d) {
-    if (d <= 249) return from_binary64_bits(0x3ff0000000000000u);  // 1: no factor
-    if (d <= 499) return from_binary64_bits(0x3fef5c28f5c28f5cu);  // 0.98
-    if (d <= 999) return from_binary64_bits(0x3fee666666666666u);  // 0.95
-    if (d <= 1999) return from_binary64_bits(0x3fed70a3d70a3d71u); // 0.92
+    if (d <= 249) return from_binary64_bits(0x3ff0000000000000u);   // 1: no factor
+    if (d <= 499) return from_binary64_bits(0x3fef5c28f5c28f5cu);   // 0.98
+    if (d <= 999) return from_binary64_bits(0x3fee666666666666u);   // 0.95
+    if (d <= 1999) return from_binary64_bits(0x3fed70a3d70a3d71u);  // 0.92
     return from_binary64_bits(0x3feccccccccccccdu);                 // 0.90
 }
 
@@ -58,8 +58,8 @@ float to_binary32(const extended_charge& x) {
     }
     // Charges lie between 0.45 and 2^62, well inside binary32's normal range.
     const auto biased = static_cast<std::uint32_t>(r.exp + (binary32_bits - 1) + 127);
-    const std::uint32_t bits = (x.negative ? 0x80000000u : 0u) | (biased << 23) |
-                               (static_cast<std::uint32_t>(r.sig) & 0x7fffffu);
+    const std::uint32_t bits =
+        (x.negative ? 0x80000000u : 0u) | (biased << 23) | (static_cast<std::uint32_t>(r.sig) & 0x7fffffu);
     float c = 0;
     std::memcpy(&c, &bits, sizeof c);
     return c;

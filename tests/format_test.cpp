@@ -31,9 +31,9 @@ TEST(FormatCharge, ExactTwoDecimalsTiesToEven) {
         {1048576.125f, "1048576.12"},
         {1048576.375f, "1048576.38"},
         {-250.0f, "-250.00"},
-        {0.01f, "0.01"},    // 0.0099999997764825820922851562: not a tie
-        {0.015f, "0.01"},   // 0.0149999996647238731384277344
-        {0.025f, "0.03"},   // 0.0250000003725290298461914062
+        {0.01f, "0.01"},   // 0.0099999997764825820922851562: not a tie
+        {0.015f, "0.01"},  // 0.0149999996647238731384277344
+        {0.025f, "0.03"},  // 0.0250000003725290298461914062
         {1229.9f, "1229.90"},
         {16777216.0f, "16777216.00"},
         {1e17f, "99999998430674944.00"},  // every integer digit exact
@@ -51,7 +51,8 @@ TEST(FormatCharge, AgreesWithGlibcPrintf) {
     std::mt19937 rng(3);
     std::uniform_int_distribution<int> exp(-3, 62);
     for (int i = 0; i < 300000; ++i) {
-        const float c = std::ldexp(static_cast<float>(rng() >> 8), exp(rng) - 24) * (rng() % 2 ? 1.0f : -1.0f);
+        const float c =
+            std::ldexp(static_cast<float>(rng() >> 8), exp(rng) - 24) * (rng() % 2 ? 1.0f : -1.0f);
         char want[64];
         std::snprintf(want, sizeof want, "%.2f", static_cast<double>(c));
         ASSERT_EQ(formatted(c), want);

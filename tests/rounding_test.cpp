@@ -58,24 +58,24 @@ TEST(RoundToBits, NearestTiesToEven) {
         int want_exp;
     };
     const Case cases[] = {
-        {{0, 0b1011}, 0, 4, 0b1011, 0},      // fits: exact
-        {{0, 0b10110}, 3, 4, 0b1011, 4},     // dropped bit zero: exact
-        {{0, 0b10101}, 0, 4, 0b1010, 1},     // exactly half, kept even: stays
-        {{0, 0b10111}, 0, 4, 0b1100, 1},     // exactly half, kept odd: up
-        {{0, 0b101011}, 0, 4, 0b1011, 2},    // below half: down
-        {{0, 0b101101}, 0, 4, 0b1011, 2},    // above half (sticky): up
-        {{0, 0b11111}, -5, 4, 0b1000, -3},   // carry out of the top
-        {{0, 0b1111011}, 0, 4, 0b1111, 3},   // below half, all ones kept: down
-        {{0, 0b1111101}, 0, 4, 0b1000, 4},   // carry out, via sticky
-        {{1, 0}, 0, 64, std::uint64_t{1} << 63, 1},              // 2^64 fits once halved
-        {{1, 1}, 0, 64, std::uint64_t{1} << 63, 1},              // half of the last place below: down
-        {{1, 3}, 0, 64, (std::uint64_t{1} << 63) | 2, 1},        // 2^64 + 3: tie, kept odd: up
-        {{1, max64}, 0, 64, std::uint64_t{1} << 63, 2},          // 2^65 - 1: carry at 64 bits
-        {{max64, max64}, -128, 64, std::uint64_t{1} << 63, -63}, // all 128 bits set
-        {{0x8000000000000000u, 1}, 0, 24, 0x800000, 104},        // sticky far below
-        {{0x8000008000000000u, 0}, 0, 24, 0x800000, 104},        // tie at 24 bits, even: stays
-        {{0x8000018000000000u, 0}, 0, 24, 0x800002, 104},        // tie at 24 bits, odd: up
-        {{0x8000008000000000u, 1}, 0, 24, 0x800001, 104},        // just above the tie: up
+        {{0, 0b1011}, 0, 4, 0b1011, 0},                           // fits: exact
+        {{0, 0b10110}, 3, 4, 0b1011, 4},                          // dropped bit zero: exact
+        {{0, 0b10101}, 0, 4, 0b1010, 1},                          // exactly half, kept even: stays
+        {{0, 0b10111}, 0, 4, 0b1100, 1},                          // exactly half, kept odd: up
+        {{0, 0b101011}, 0, 4, 0b1011, 2},                         // below half: down
+        {{0, 0b101101}, 0, 4, 0b1011, 2},                         // above half (sticky): up
+        {{0, 0b11111}, -5, 4, 0b1000, -3},                        // carry out of the top
+        {{0, 0b1111011}, 0, 4, 0b1111, 3},                        // below half, all ones kept: down
+        {{0, 0b1111101}, 0, 4, 0b1000, 4},                        // carry out, via sticky
+        {{1, 0}, 0, 64, std::uint64_t{1} << 63, 1},               // 2^64 fits once halved
+        {{1, 1}, 0, 64, std::uint64_t{1} << 63, 1},               // half of the last place below: down
+        {{1, 3}, 0, 64, (std::uint64_t{1} << 63) | 2, 1},         // 2^64 + 3: tie, kept odd: up
+        {{1, max64}, 0, 64, std::uint64_t{1} << 63, 2},           // 2^65 - 1: carry at 64 bits
+        {{max64, max64}, -128, 64, std::uint64_t{1} << 63, -63},  // all 128 bits set
+        {{0x8000000000000000u, 1}, 0, 24, 0x800000, 104},         // sticky far below
+        {{0x8000008000000000u, 0}, 0, 24, 0x800000, 104},         // tie at 24 bits, even: stays
+        {{0x8000018000000000u, 0}, 0, 24, 0x800002, 104},         // tie at 24 bits, odd: up
+        {{0x8000008000000000u, 1}, 0, 24, 0x800001, 104},         // just above the tie: up
     };
     for (const Case& c : cases) {
         const binary_value r = round_to_bits(c.sig, c.exp, c.bits);
@@ -90,7 +90,7 @@ TEST(RoundToBits, AgreesWithBinary32ConversionOfDoubles) {
     std::mt19937_64 rng(11);
     for (int i = 0; i < 200000; ++i) {
         const std::uint64_t sig = (rng() >> 11) | (std::uint64_t{1} << 52);  // 53 bits
-        const double x = static_cast<double>(sig);                          // exact
+        const double x = static_cast<double>(sig);                           // exact
         const float want = static_cast<float>(x);
         const binary_value r = round_to_bits(u128{0, sig}, 0, 24);
         ASSERT_EQ(static_cast<double>(r.sig) * static_cast<double>(std::uint64_t{1} << r.exp),

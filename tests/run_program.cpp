@@ -1,6 +1,7 @@
 #include "run_program.hpp"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -9,8 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 extern char** environ;
 
@@ -53,7 +52,8 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     check(posix_spawn_file_actions_addopen(&actions, 0, input_path.c_str(), O_RDONLY, 0), "stdin");
     switch (out) {
         case output_to::file:
-            check(posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_TRUNC, 0), "stdout");
+            check(posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_TRUNC, 0),
+                  "stdout");
             break;
         case output_to::full_device:
             check(posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0), "stdout");

@@ -50,7 +50,9 @@ TEST(Scan, ReadsTwoIntegersAsPercentDPercentD) {
         {"+", scan_status::not_two_numbers, 0, 0},
         {"5 -", scan_status::not_two_numbers, 5, 0},
         {"--5 6", scan_status::not_two_numbers, 0, 0},
-        {"\xef\xbb\xbf" "5 6", scan_status::not_two_numbers, 0, 0},  // a byte-order mark is text
+        {"\xef\xbb\xbf"
+         "5 6",
+         scan_status::not_two_numbers, 0, 0},  // a byte-order mark is text
         {"2147483648 1", scan_status::out_of_range, 0, 0},
         {"-2147483649 1", scan_status::out_of_range, 0, 0},
         {"1 2147483648", scan_status::out_of_range, 1, 0},
