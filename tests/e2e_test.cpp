@@ -115,7 +115,7 @@ TEST(Program, ConstantMemory) {
 
     for (const long peak : {r1.peak_rss_kib, r2.peak_rss_kib}) {
         EXPECT_LT(peak - plain, 1024) << "peak " << peak << " KiB against " << plain << " KiB";
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(TARIFF_EMULATOR)  // else the bound is theirs
         EXPECT_LT(peak, 16 * 1024) << "peak " << peak << " KiB";
 #endif
     }

@@ -65,12 +65,18 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     check(posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_TRUNC, 0), "stderr");
 
     std::vector<char*> argv;
+#ifdef TARIFF_EMULATOR
+    const std::string program = TARIFF_EMULATOR;
+    argv.push_back(const_cast<char*>(program.c_str()));
+#else
+    const std::string& program = exe;
+#endif
     argv.push_back(const_cast<char*>(exe.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     check(rc, "spawn");
 
