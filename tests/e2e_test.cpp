@@ -13,8 +13,13 @@ using tariff_test::run_program;
 using tariff_test::write_temp_file;
 
 const std::string exe = TARIFF_EXE;
-const std::string not_two = "tariff: expected two whole numbers on standard input\n";
-const std::string out_of_range = "tariff: number out of range (-2147483648 to 2147483647)\n";
+#ifdef _WIN32
+const std::string eol = "\r\n";  // standard error is a text stream there
+#else
+const std::string eol = "\n";
+#endif
+const std::string not_two = "tariff: expected two whole numbers on standard input" + eol;
+const std::string out_of_range = "tariff: number out of range (-2147483648 to 2147483647)" + eol;
 
 struct Case {
     const char* input;

@@ -1,17 +1,25 @@
 #include "run_program.hpp"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+// after windows.h
+#include <psapi.h>
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 extern char** environ;
+#endif
 
 namespace tariff_test {
 namespace {
@@ -21,9 +29,11 @@ std::string read_file(const std::string& path) {
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
+#ifndef _WIN32
 void check(int rc, const char* what) {
     if (rc != 0) throw std::runtime_error(what);
 }
+#endif
 
 }  // namespace
 
@@ -33,7 +43,12 @@ std::string write_temp_file(const std::string& name, const std::string& data) {
 
 std::string write_temp_file(const std::string& name, const std::string& head, const std::string& chunk,
                             int repeat, const std::string& tail) {
-    const std::string path = ::testing::TempDir() + "tariff_" + std::to_string(::getpid()) + "_" + name;
+#ifdef _WIN32
+    const int pid = _getpid();
+#else
+    const int pid = ::getpid();
+#endif
+    const std::string path = ::testing::TempDir() + "tariff_" + std::to_string(pid) + "_" + name;
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f << head;
     for (int i = 0; i < repeat; ++i) f << chunk;
@@ -41,6 +56,78 @@ std::string write_temp_file(const std::string& name, const std::string& head, co
     if (!f) throw std::runtime_error("cannot write " + path);
     return path;
 }
+
+#ifdef _WIN32
+
+namespace {
+
+HANDLE open_inheritable(const std::string& path, bool write) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &sa, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+    return h;
+}
+
+std::string quoted(const std::string& arg) { return '"' + arg + '"'; }
+
+}  // namespace
+
+run_result run_program(const std::string& exe, const std::vector<std::string>& args,
+                       const std::string& input_path, output_to out) {
+    const std::string out_path = write_temp_file("stdout", "");
+    const std::string err_path = write_temp_file("stderr", "");
+    HANDLE in = open_inheritable(input_path, false);
+    HANDLE err = open_inheritable(err_path, true);
+    HANDLE child_out = nullptr;
+    HANDLE pipe_read = nullptr;
+    switch (out) {
+        case output_to::file:
+            child_out = open_inheritable(out_path, true);
+            break;
+        case output_to::full_device: {
+            // Windows has no full device: a pipe whose reader is gone fails
+            // every write in the same way.
+            SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+            if (!CreatePipe(&pipe_read, &child_out, &sa, 0)) throw std::runtime_error("pipe");
+            CloseHandle(pipe_read);
+            break;
+        }
+        case output_to::closed:
+            child_out = nullptr;
+            break;
+    }
+
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in;
+    si.hStdOutput = child_out;
+    si.hStdError = err;
+    std::string command = quoted(exe);
+    for (const std::string& a : args) command += ' ' + quoted(a);
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(in);
+    CloseHandle(err);
+    if (child_out != nullptr) CloseHandle(child_out);
+    if (!started) throw std::runtime_error("cannot start " + exe);
+
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    PROCESS_MEMORY_COUNTERS counters{};
+    long peak_kib = 0;
+    if (GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters)) {
+        peak_kib = static_cast<long>(counters.PeakWorkingSetSize / 1024);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return {static_cast<int>(code), read_file(out_path), read_file(err_path), peak_kib};
+}
+
+#else
 
 run_result run_program(const std::string& exe, const std::vector<std::string>& args,
                        const std::string& input_path, output_to out) {
@@ -86,5 +173,7 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path), read_file(err_path),
             usage.ru_maxrss};
 }
+
+#endif
 
 }  // namespace tariff_test
