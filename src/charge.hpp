@@ -9,7 +9,8 @@
 namespace tariff {
 
 // The charge held at extended precision, before it is stored as binary32:
-// (negative ? -1 : 1) * sig * 2^exp, with sig < 2^64 (zero for a zero charge).
+// (negative ? -1 : 1) * sig * 2^exp, with bit 63 of sig set, or sig zero for a
+// zero charge.
 struct extended_charge {
     bool negative;
     binary_value value;

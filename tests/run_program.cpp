@@ -9,8 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 // after windows.h
-#include <psapi.h>
 #include <process.h>
+#include <psapi.h>
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -63,8 +63,9 @@ namespace {
 
 HANDLE open_inheritable(const std::string& path, bool write) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           &sa, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &sa, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
     return h;
 }

@@ -109,10 +109,13 @@ def text(bits):
 
 
 def extended(w, d):
+    """The charge at 64 bits, its significand left-aligned (bit 63 set)."""
     neg, n, e = exact(w, d)
     if n == 0:
         return neg, 0, 0
-    return (neg,) + round_bits(n, e, 64)
+    n, e = round_bits(n, e, 64)
+    shift = 64 - n.bit_length()
+    return neg, n << shift, e - shift
 
 
 def charge_bits(w, d):
