@@ -2,11 +2,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 
-#include "charge.hpp"
-#include "format.hpp"
-#include "scan.hpp"
+#include "job.hpp"
 
 namespace {
 
@@ -55,24 +52,21 @@ int fail(const char* what, int err) {
 
 int main() {
     stream_source in(stdin);
-    const tariff::scanned s = tariff::scan_two(in);
+    const tariff::job_result job = tariff::run_job(in);
     if (in.failed()) return fail("error reading standard input", in.error());
-    if (s.status == tariff::scan_status::not_two_numbers) {
+    if (job.status == tariff::scan_status::not_two_numbers) {
         return fail("expected two whole numbers on standard input", 0);
     }
-    if (s.status == tariff::scan_status::out_of_range) {
+    if (job.status == tariff::scan_status::out_of_range) {
         return fail("number out of range (-2147483648 to 2147483647)", 0);
     }
+    if (job.length == 0) return 0;  // no tariff row: nothing to write
 
-    const std::optional<float> c = tariff::price(s.w, s.d);
-    if (!c) return 0;  // no tariff row: nothing to write
-
-    char text[tariff::charge_text_capacity];
-    const std::size_t n = tariff::format_charge(*c, text);
     // Check the flush and the close too: output to a full disk or a closed
     // descriptor only fails there.
     errno = 0;
-    if (std::fwrite(text, 1, n, stdout) != n || std::fflush(stdout) != 0 || std::fclose(stdout) != 0) {
+    if (std::fwrite(job.text, 1, job.length, stdout) != job.length || std::fflush(stdout) != 0 ||
+        std::fclose(stdout) != 0) {
         return fail("error writing standard output", errno);
     }
     return 0;
