@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <stdexcept>
 
@@ -152,19 +154,25 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     }
     check(posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_TRUNC, 0), "stderr");
 
-    std::vector<char*> argv;
+    // The program runs under the cross emulator, if any, and under the
+    // wrapper command named by TARIFF_TEST_WRAPPER (valgrind, say), if set.
+    std::vector<std::string> words;
+    if (const char* wrapper = std::getenv("TARIFF_TEST_WRAPPER")) {
+        std::istringstream split(wrapper);
+        for (std::string word; split >> word;) words.push_back(word);
+    }
 #ifdef TARIFF_EMULATOR
-    const std::string program = TARIFF_EMULATOR;
-    argv.push_back(const_cast<char*>(program.c_str()));
-#else
-    const std::string& program = exe;
+    words.push_back(TARIFF_EMULATOR);
 #endif
-    argv.push_back(const_cast<char*>(exe.c_str()));
+    words.push_back(exe);
+    const std::string program = words.front();
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     check(rc, "spawn");
 

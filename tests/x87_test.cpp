@@ -2,7 +2,6 @@
 // by. Only where long double is the x87 extended format.
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,62 +10,11 @@
 
 #include "charge.hpp"
 #include "hard_case.hpp"
-
-#if (defined(__i386__) || defined(__x86_64__)) && LDBL_MANT_DIG == 64 && \
-    (defined(__GNUC__) || defined(__clang__))
-#define TARIFF_HAVE_X87 1
-#else
-#define TARIFF_HAVE_X87 0
-#endif
+#include "x87_reference.hpp"
 
 namespace {
 
 #if TARIFF_HAVE_X87
-
-// Sets the x87 to a 64-bit significand, round to nearest, for the life of
-// the object: some C runtimes start it at 53 bits.
-class x87_extended_mode {
-public:
-    x87_extended_mode() {
-        __asm__ volatile("fnstcw %0" : "=m"(saved_));
-        const std::uint16_t cw = static_cast<std::uint16_t>((saved_ & ~0x0f00u) | 0x0300u);
-        __asm__ volatile("fldcw %0" : : "m"(cw));
-    }
-    ~x87_extended_mode() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
-    x87_extended_mode(const x87_extended_mode&) = delete;
-    x87_extended_mode& operator=(const x87_extended_mode&) = delete;
-
-private:
-    std::uint16_t saved_ = 0;
-};
-
-struct x87_result {
-    bool has_row;
-    long double extended;
-    float c;
-};
-
-// The charge as the x87 forms it: w * 0.5, then * d, then * the factor
-// (a double), each rounded to 64 bits, then stored as a float.
-x87_result x87_price(std::int32_t w, std::int32_t d) {
-    const std::int64_t aw = tariff::adjust(w, 10);
-    const std::int64_t ad = tariff::adjust(d, 50);
-    if (ad < 0) return {false, 0, 0};
-    volatile long double x = static_cast<long double>(aw) * 0.5L;
-    x = x * static_cast<long double>(ad);
-    if (ad > 1999) {
-        x = x * static_cast<long double>(0.90);
-    } else if (ad > 999) {
-        x = x * static_cast<long double>(0.92);
-    } else if (ad > 499) {
-        x = x * static_cast<long double>(0.95);
-    } else if (ad > 249) {
-        x = x * static_cast<long double>(0.98);
-    }
-    const long double e = x;
-    volatile float c = static_cast<float>(e);
-    return {true, e, c};
-}
 
 std::uint32_t bits_of(float f) {
     std::uint32_t b = 0;
@@ -84,7 +32,7 @@ void normalise(std::uint64_t& sig, int& exp) {
 }
 
 void expect_same(std::int32_t w, std::int32_t d) {
-    const x87_result want = x87_price(w, d);
+    const tariff_test::x87_result want = tariff_test::x87_price(w, d);
     const std::optional<tariff::extended_charge> got = tariff::charge_extended(w, d);
     ASSERT_EQ(got.has_value(), want.has_row) << w << " " << d;
     if (!got) return;
@@ -121,7 +69,7 @@ std::int32_t spread(std::mt19937_64& rng) {
 }
 
 TEST(X87, RandomPairsOverAllRowsAndMagnitudes) {
-    x87_extended_mode mode;
+    tariff_test::x87_extended_mode mode;
     long count = 16000000;
     if (const char* env = std::getenv("TARIFF_X87_PAIRS")) count = std::atol(env);
     std::mt19937_64 rng(20261211);
@@ -135,7 +83,7 @@ TEST(X87, RandomPairsOverAllRowsAndMagnitudes) {
 }
 
 TEST(X87, EdgesOfTheInputRange) {
-    x87_extended_mode mode;
+    tariff_test::x87_extended_mode mode;
     const std::int32_t edges[] = {-2147483647 - 1,
                                   -2147483647,
                                   -2147483639,
@@ -168,10 +116,10 @@ TEST(X87, EdgesOfTheInputRange) {
 }
 
 TEST(X87, HardCases) {
-    x87_extended_mode mode;
+    tariff_test::x87_extended_mode mode;
     for (const tariff_test::hard_case& h : tariff_test::hard_cases) {
         expect_same(h.w, h.d);
-        EXPECT_EQ(bits_of(x87_price(h.w, h.d).c), h.bits) << h.w << " " << h.d;
+        EXPECT_EQ(bits_of(tariff_test::x87_price(h.w, h.d).c), h.bits) << h.w << " " << h.d;
     }
 }
 
