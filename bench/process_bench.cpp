@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
         return startup(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
     }
     if (argc == 4 && std::strcmp(argv[1], "memory") == 0) return memory(std::atol(argv[2]), argv[3]);
-    std::fprintf(stderr, "usage: process_bench startup RUNS INPUT PROGRAM BASELINE\n"
-                         "       process_bench memory MIB PROGRAM\n");
+    std::fprintf(stderr,
+                 "usage: process_bench startup RUNS INPUT PROGRAM BASELINE\n"
+                 "       process_bench memory MIB PROGRAM\n");
     return 2;
 }

@@ -12,10 +12,10 @@
 namespace tariff {
 
 struct job_result {
-    scan_status status;       // anything but ok: nothing is priced
-    std::optional<float> c;   // empty when no tariff row applies
+    scan_status status;      // anything but ok: nothing is priced
+    std::optional<float> c;  // empty when no tariff row applies
     char text[charge_text_capacity];
-    std::size_t length;       // of text; 0 when there is nothing to write
+    std::size_t length;  // of text; 0 when there is nothing to write
 };
 
 template <class Source>

@@ -41,9 +41,9 @@ private:
 
 int fail(const char* what, int err) {
     if (err != 0) {
-        std::fprintf(stderr, "tariff: %s: %s\n", what, std::strerror(err));
+        (void)std::fprintf(stderr, "tariff: %s: %s\n", what, std::strerror(err));
     } else {
-        std::fprintf(stderr, "tariff: %s\n", what);
+        (void)std::fprintf(stderr, "tariff: %s\n", what);
     }
     return 1;
 }

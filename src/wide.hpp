@@ -45,9 +45,10 @@ constexpr u128 mul_64x64(std::uint64_t a, std::uint64_t b) {
 // Leading zero bits; 128 for zero.
 constexpr int countl_zero(u128 n) { return n.hi != 0 ? std::countl_zero(n.hi) : 64 + std::countl_zero(n.lo); }
 
-// n << s for s in [0, 127].
+// n << s for s in [0, 128].
 constexpr u128 shift_left(u128 n, int s) {
     if (s == 0) return n;
+    if (s >= 128) return {0, 0};
     if (s >= 64) return {n.lo << (s - 64), 0};
     return {(n.hi << s) | (n.lo >> (64 - s)), n.lo << s};
 }

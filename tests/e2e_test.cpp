@@ -110,7 +110,8 @@ TEST(Program, NothingToWriteSucceedsWithOutputClosed) {
 // a child reports includes this process's own, so the input is written in
 // pieces rather than held here.)
 TEST(Program, ConstantMemory) {
-    if (std::getenv("TARIFF_TEST_WRAPPER") != nullptr) GTEST_SKIP() << "the wrapper's memory is not the program's";
+    if (std::getenv("TARIFF_TEST_WRAPPER") != nullptr)
+        GTEST_SKIP() << "the wrapper's memory is not the program's";
     const std::string chunk_of_spaces(1 << 20, ' ');
     const std::string chunk_of_zeros(1 << 20, '0');
     const long plain = run_program(exe, {}, write_temp_file("in", "10 230")).peak_rss_kib;

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -19,8 +19,6 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 #endif
 
 namespace tariff_test {
@@ -50,7 +48,7 @@ std::string write_temp_file(const std::string& name, const std::string& head, co
 #else
     const int pid = ::getpid();
 #endif
-    const std::string path = ::testing::TempDir() + "tariff_" + std::to_string(pid) + "_" + name;
+    std::string path = ::testing::TempDir() + "tariff_" + std::to_string(pid) + "_" + name;
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f << head;
     for (int i = 0; i < repeat; ++i) f << chunk;
@@ -167,6 +165,7 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     words.push_back(exe);
     const std::string program = words.front();
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words) argv.push_back(word.data());
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -7,7 +7,8 @@
 
 #include "charge.hpp"
 
-#if (defined(__i386__) || defined(__x86_64__)) && LDBL_MANT_DIG == 64 && (defined(__GNUC__) || defined(__clang__))
+#if (defined(__i386__) || defined(__x86_64__)) && LDBL_MANT_DIG == 64 && \
+    (defined(__GNUC__) || defined(__clang__))
 #define TARIFF_HAVE_X87 1
 #else
 #define TARIFF_HAVE_X87 0

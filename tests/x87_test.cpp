@@ -71,7 +71,7 @@ std::int32_t spread(std::mt19937_64& rng) {
 TEST(X87, RandomPairsOverAllRowsAndMagnitudes) {
     tariff_test::x87_extended_mode mode;
     long count = 16000000;
-    if (const char* env = std::getenv("TARIFF_X87_PAIRS")) count = std::atol(env);
+    if (const char* env = std::getenv("TARIFF_X87_PAIRS")) count = std::strtol(env, nullptr, 10);
     std::mt19937_64 rng(20261211);
     for (long i = 0; i < count; ++i) {
         const std::int32_t w = spread(rng);
