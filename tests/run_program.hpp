@@ -19,6 +19,10 @@ struct run_result {
 run_result run_program(const std::string& exe, const std::vector<std::string>& args,
                        const std::string& input_path, output_to out = output_to::file);
 
+// Whether run_result::peak_rss_kib measures the program itself: not under a
+// wrapper command, nor under Wine, whose counters are its own.
+bool peak_is_the_programs();
+
 // Writes data to a fresh file in the test's temporary folder; returns its path.
 std::string write_temp_file(const std::string& name, const std::string& data);
 
