@@ -21,8 +21,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 [[noreturn]] void die(const char* what) {
@@ -66,7 +64,7 @@ int startup(int runs, const char* input, const char* program, const char* baseli
             const auto stop = std::chrono::steady_clock::now();
             close(in_fd);
             if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-                std::fprintf(stderr, "%s failed\n", programs[p]);
+                (void)std::fprintf(stderr, "%s failed\n", programs[p]);
                 return 2;
             }
             times[p].push_back(std::chrono::duration<double, std::micro>(stop - start).count());
@@ -97,9 +95,12 @@ long peak_kib(pid_t pid) {
     char line[256];
     long kib = -1;
     while (std::fgets(line, sizeof line, f) != nullptr) {
-        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+        if (std::strncmp(line, "VmHWM:", 6) == 0) {
+            kib = std::strtol(line + 6, nullptr, 10);
+            break;
+        }
     }
-    std::fclose(f);
+    (void)std::fclose(f);
     return kib;
 }
 
@@ -141,11 +142,12 @@ int memory(long mib, const char* program) {
 
 int main(int argc, char** argv) {
     if (argc == 6 && std::strcmp(argv[1], "startup") == 0) {
-        return startup(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
+        return startup(static_cast<int>(std::strtol(argv[2], nullptr, 10)), argv[3], argv[4], argv[5]);
     }
-    if (argc == 4 && std::strcmp(argv[1], "memory") == 0) return memory(std::atol(argv[2]), argv[3]);
-    std::fprintf(stderr,
-                 "usage: process_bench startup RUNS INPUT PROGRAM BASELINE\n"
-                 "       process_bench memory MIB PROGRAM\n");
+    if (argc == 4 && std::strcmp(argv[1], "memory") == 0)
+        return memory(std::strtol(argv[2], nullptr, 10), argv[3]);
+    (void)std::fprintf(stderr,
+                       "usage: process_bench startup RUNS INPUT PROGRAM BASELINE\n"
+                       "       process_bench memory MIB PROGRAM\n");
     return 2;
 }

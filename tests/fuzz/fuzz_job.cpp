@@ -14,7 +14,8 @@
 namespace {
 
 [[noreturn]] void fail(const char* what, const tariff::job_result& r) {
-    std::fprintf(stderr, "fuzz check failed: %s (text \"%.*s\")\n", what, static_cast<int>(r.length), r.text);
+    (void)std::fprintf(stderr, "fuzz check failed: %s (text \"%.*s\")\n", what, static_cast<int>(r.length),
+                       r.text);
     std::abort();
 }
 
