@@ -38,12 +38,14 @@ void check(int rc, const char* what) {
 }  // namespace
 
 bool peak_is_the_programs() {
-    if (std::getenv("TARIFF_TEST_WRAPPER") != nullptr) return false;
+    const bool wrapped = std::getenv("TARIFF_TEST_WRAPPER") != nullptr;
 #ifdef _WIN32
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr) return false;
+    const bool wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    return !wrapped && !wine;
+#else
+    return !wrapped;
 #endif
-    return true;
 }
 
 std::string write_temp_file(const std::string& name, const std::string& data) {
