@@ -14,7 +14,7 @@ status=0
 echo "== start-up"
 $b/bench/tariff_process_bench startup "$runs" "$job" $b/src/tariff $b/bench/tariff_baseline || status=1
 echo "== core"
-$b/bench/tariff_core_bench --benchmark_min_time=1 | tail -n 3
+$b/bench/tariff_core_bench --benchmark_min_time=1 --benchmark_color=false 2>/dev/null | tail -n 2
 echo "== memory"
 $b/bench/tariff_process_bench memory 512 $b/src/tariff || status=1
 exit $status
