@@ -82,6 +82,14 @@ TEST(Program, Table) {
     }
 }
 
+#ifdef _WIN32
+// What a console pipe delivers: "10 230 \r\n" and the like.
+TEST(Program, InputPipedFromTheConsole) {
+    EXPECT_EQ(tariff_test::run_console_pipe(exe, "10 230"), "1372.00");
+    EXPECT_EQ(tariff_test::run_console_pipe(exe, "-9-3"), "23.50");
+}
+#endif
+
 TEST(Program, IgnoresArguments) {
     const auto r = run_program(exe, {"--help", "5", "7"}, write_temp_file("in", "10 230"));
     EXPECT_EQ(r.out, "1372.00");

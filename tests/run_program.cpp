@@ -85,6 +85,29 @@ std::string quoted(const std::string& arg) { return '"' + arg + '"'; }
 
 }  // namespace
 
+std::string run_console_pipe(const std::string& exe, const std::string& text) {
+    char full[MAX_PATH];
+    if (GetFullPathNameA(exe.c_str(), MAX_PATH, full, nullptr) == 0) throw std::runtime_error("path");
+    const std::string out_path = write_temp_file("stdout", "");
+    HANDLE out = open_inheritable(out_path, true);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::string command = "cmd.exe /c echo " + text + "| \"" + full + "\"";
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(out);
+    if (!started) throw std::runtime_error("cannot start cmd.exe");
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return read_file(out_path);
+}
+
 run_result run_program(const std::string& exe, const std::vector<std::string>& args,
                        const std::string& input_path, output_to out) {
     const std::string out_path = write_temp_file("stdout", "");

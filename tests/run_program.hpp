@@ -23,6 +23,12 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
 // wrapper command, nor under Wine, whose counters are its own.
 bool peak_is_the_programs();
 
+#ifdef _WIN32
+// Runs `cmd.exe /c echo TEXT| exe`: input as a Windows console pipes it,
+// with its own line end. Returns standard output.
+std::string run_console_pipe(const std::string& exe, const std::string& text);
+#endif
+
 // Writes data to a fresh file in the test's temporary folder; returns its path.
 std::string write_temp_file(const std::string& name, const std::string& data);
 
