@@ -7,35 +7,29 @@
 
 namespace {
 
-// A Source over a stream through a fixed buffer, so that any amount of
-// white space or leading zeros is read in constant memory.
+// A Source over a stream, one byte of look-ahead on top of the stream's own
+// buffer: constant memory for any amount of white space or leading zeros,
+// and no read past what the job needs, so that a writer that keeps the pipe
+// open gets its answer as soon as the second number ends.
 class stream_source {
 public:
     explicit stream_source(std::FILE* f) : f_(f) {}
     int peek() {
-        if (pos_ == len_ && !fill()) return -1;
-        return buf_[pos_];
+        if (!have_) {
+            next_ = std::getc(f_);
+            have_ = true;
+            if (next_ == EOF && std::ferror(f_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
+        }
+        return next_ == EOF ? -1 : next_;
     }
-    void advance() { ++pos_; }
-    bool failed() const { return failed_; }
+    void advance() { have_ = false; }
+    bool failed() const { return error_ != 0; }
     int error() const { return error_; }
 
 private:
-    bool fill() {
-        if (failed_) return false;
-        pos_ = 0;
-        len_ = std::fread(buf_, 1, sizeof buf_, f_);
-        if (len_ == 0 && std::ferror(f_)) {
-            failed_ = true;
-            error_ = errno;
-        }
-        return len_ != 0;
-    }
     std::FILE* f_;
-    unsigned char buf_[16384];
-    std::size_t pos_ = 0;
-    std::size_t len_ = 0;
-    bool failed_ = false;
+    int next_ = EOF;
+    bool have_ = false;
     int error_ = 0;
 };
 

@@ -90,6 +90,15 @@ TEST(Program, InputPipedFromTheConsole) {
 }
 #endif
 
+// A writer that keeps the pipe open, as a coprocess does, gets its answer
+// once the second number has ended: the program reads no further ahead.
+TEST(Program, AnswersWithoutWaitingForTheEndOfInput) {
+    const auto r = tariff_test::run_with_open_input(exe, "10 230\n", 20);
+    EXPECT_TRUE(r.exited) << "still waiting for input";
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "1372.00");
+}
+
 TEST(Program, IgnoresArguments) {
     const auto r = run_program(exe, {"--help", "5", "7"}, write_temp_file("in", "10 230"));
     EXPECT_EQ(r.out, "1372.00");

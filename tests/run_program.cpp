@@ -15,6 +15,7 @@
 #include <psapi.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -106,6 +107,40 @@ std::string run_console_pipe(const std::string& exe, const std::string& text) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return read_file(out_path);
+}
+
+open_pipe_result run_with_open_input(const std::string& exe, const std::string& text, int seconds) {
+    const std::string out_path = write_temp_file("stdout", "");
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE read_end = nullptr;
+    HANDLE write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &sa, 0)) throw std::runtime_error("pipe");
+    SetHandleInformation(write_end, HANDLE_FLAG_INHERIT, 0);
+    HANDLE out = open_inheritable(out_path, true);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = read_end;
+    si.hStdOutput = out;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::string command = quoted(exe);
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(read_end);
+    CloseHandle(out);
+    if (!started) throw std::runtime_error("cannot start " + exe);
+    DWORD written = 0;
+    WriteFile(write_end, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    const bool exited = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;
+    if (!exited) TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(write_end);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return {exited, static_cast<int>(code), read_file(out_path)};
 }
 
 run_result run_program(const std::string& exe, const std::vector<std::string>& args,
@@ -214,6 +249,50 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     if (wait4(pid, &status, 0, &usage) != pid) throw std::runtime_error("wait4");
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path), read_file(err_path),
             usage.ru_maxrss};
+}
+
+open_pipe_result run_with_open_input(const std::string& exe, const std::string& text, int seconds) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe");
+    const std::string out_path = write_temp_file("stdout", "");
+    posix_spawn_file_actions_t actions;
+    check(posix_spawn_file_actions_init(&actions), "file actions");
+    check(posix_spawn_file_actions_adddup2(&actions, fds[0], 0), "stdin");
+    check(posix_spawn_file_actions_addclose(&actions, fds[1]), "pipe");
+    check(posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_TRUNC, 0), "stdout");
+    std::vector<std::string> words;
+#ifdef TARIFF_EMULATOR
+    words.emplace_back(TARIFF_EMULATOR);
+#endif
+    words.push_back(exe);
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    check(rc, "spawn");
+    if (write(fds[1], text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        throw std::runtime_error("write");
+    }
+
+    int status = 0;
+    bool exited = false;
+    for (int waited_ms = 0; waited_ms < seconds * 1000; waited_ms += 10) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            exited = true;
+            break;
+        }
+        usleep(10000);
+    }
+    if (!exited) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    close(fds[1]);
+    return {exited, WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path)};
 }
 
 #endif

@@ -23,6 +23,16 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
 // wrapper command, nor under Wine, whose counters are its own.
 bool peak_is_the_programs();
 
+// Starts exe with `text` on a pipe that stays open, as a coprocess's writer
+// would keep it, and waits up to `seconds` for it to exit. Returns whether
+// it exited by then (it is killed if not) and what it wrote.
+struct open_pipe_result {
+    bool exited;
+    int exit_code;
+    std::string out;
+};
+open_pipe_result run_with_open_input(const std::string& exe, const std::string& text, int seconds);
+
 #ifdef _WIN32
 // Runs `cmd.exe /c echo TEXT| exe`: input as a Windows console pipes it,
 // with its own line end. Returns standard output.
