@@ -88,6 +88,8 @@ BENCHMARK(x87_long_double)->Arg(small_spread)->Arg(large_spread);
 // Keeps each benchmark's time per pair for the closing ratio.
 class ratio_reporter : public benchmark::ConsoleReporter {
 public:
+    ratio_reporter() : ConsoleReporter(OO_Tabular) {}  // plain text, no colour codes
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
