@@ -189,10 +189,6 @@ TEST(HardCases, AlternativeRoundingsGiveTheRecordedOtherResult) {
             const binary_value product = round_to_bits(tariff::mul_64x64(base.sig, sig), base.exp - 53, 53);
             r = round_to_bits(u128{0, product.sig}, product.exp, 24);
         }
-        while (r.sig < 0x800000u) {
-            r.sig <<= 1;
-            --r.exp;
-        }
         const std::uint32_t bits = (negative ? 0x80000000u : 0u) |
                                    (static_cast<std::uint32_t>(r.exp + 150) << 23) |
                                    (static_cast<std::uint32_t>(r.sig) & 0x7fffffu);

@@ -34,6 +34,33 @@ std::string read_file(const std::string& path) {
 void check(int rc, const char* what) {
     if (rc != 0) throw std::runtime_error(what);
 }
+
+// The words that start exe: under the wrapper command named by
+// TARIFF_TEST_WRAPPER (valgrind, say), if set, and the cross emulator, if any.
+std::vector<std::string> command_words(const std::string& exe, const std::vector<std::string>& args) {
+    std::vector<std::string> words;
+    if (const char* wrapper = std::getenv("TARIFF_TEST_WRAPPER")) {
+        std::istringstream split(wrapper);
+        for (std::string word; split >> word;) words.push_back(word);
+    }
+#ifdef TARIFF_EMULATOR
+    words.emplace_back(TARIFF_EMULATOR);
+#endif
+    words.push_back(exe);
+    words.insert(words.end(), args.begin(), args.end());
+    return words;
+}
+
+// posix_spawnp of words, which must outlive the call.
+pid_t spawn(std::vector<std::string>& words, const posix_spawn_file_actions_t& actions) {
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    check(posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ), "spawn");
+    return pid;
+}
 #endif
 
 }  // namespace
@@ -84,6 +111,33 @@ HANDLE open_inheritable(const std::string& path, bool write) {
 
 std::string quoted(const std::string& arg) { return '"' + arg + '"'; }
 
+// Starts `command` with the given standard handles (inherited).
+PROCESS_INFORMATION start(std::string command, HANDLE in, HANDLE out, HANDLE err) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        throw std::runtime_error("cannot start " + command);
+    }
+    return pi;
+}
+
+DWORD exit_code_of(const PROCESS_INFORMATION& pi) {
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
+void close(const PROCESS_INFORMATION& pi) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
 }  // namespace
 
 std::string run_console_pipe(const std::string& exe, const std::string& text) {
@@ -91,21 +145,11 @@ std::string run_console_pipe(const std::string& exe, const std::string& text) {
     if (GetFullPathNameA(exe.c_str(), MAX_PATH, full, nullptr) == 0) throw std::runtime_error("path");
     const std::string out_path = write_temp_file("stdout", "");
     HANDLE out = open_inheritable(out_path, true);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::string command = "cmd.exe /c echo " + text + "| \"" + full + "\"";
-    PROCESS_INFORMATION pi{};
-    const BOOL started =
-        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    const PROCESS_INFORMATION pi = start("cmd.exe /c echo " + text + "| \"" + full + "\"",
+                                         GetStdHandle(STD_INPUT_HANDLE), out, GetStdHandle(STD_ERROR_HANDLE));
     CloseHandle(out);
-    if (!started) throw std::runtime_error("cannot start cmd.exe");
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    exit_code_of(pi);
+    close(pi);
     return read_file(out_path);
 }
 
@@ -117,29 +161,16 @@ open_pipe_result run_with_open_input(const std::string& exe, const std::string& 
     if (!CreatePipe(&read_end, &write_end, &sa, 0)) throw std::runtime_error("pipe");
     SetHandleInformation(write_end, HANDLE_FLAG_INHERIT, 0);
     HANDLE out = open_inheritable(out_path, true);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = read_end;
-    si.hStdOutput = out;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::string command = quoted(exe);
-    PROCESS_INFORMATION pi{};
-    const BOOL started =
-        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    const PROCESS_INFORMATION pi = start(quoted(exe), read_end, out, GetStdHandle(STD_ERROR_HANDLE));
     CloseHandle(read_end);
     CloseHandle(out);
-    if (!started) throw std::runtime_error("cannot start " + exe);
     DWORD written = 0;
     WriteFile(write_end, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     const bool exited = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;
     if (!exited) TerminateProcess(pi.hProcess, 99);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
+    const DWORD code = exit_code_of(pi);
     CloseHandle(write_end);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    close(pi);
     return {exited, static_cast<int>(code), read_file(out_path)};
 }
 
@@ -168,32 +199,20 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
             break;
     }
 
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = in;
-    si.hStdOutput = child_out;
-    si.hStdError = err;
     std::string command = quoted(exe);
     for (const std::string& a : args) command += ' ' + quoted(a);
-    PROCESS_INFORMATION pi{};
-    const BOOL started =
-        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    const PROCESS_INFORMATION pi = start(command, in, child_out, err);
     CloseHandle(in);
     CloseHandle(err);
     if (child_out != nullptr) CloseHandle(child_out);
-    if (!started) throw std::runtime_error("cannot start " + exe);
 
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
+    const DWORD code = exit_code_of(pi);
     PROCESS_MEMORY_COUNTERS counters{};
     long peak_kib = 0;
     if (GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters)) {
         peak_kib = static_cast<long>(counters.PeakWorkingSetSize / 1024);
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    close(pi);
     return {static_cast<int>(code), read_file(out_path), read_file(err_path), peak_kib};
 }
 
@@ -221,28 +240,9 @@ run_result run_program(const std::string& exe, const std::vector<std::string>& a
     }
     check(posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_TRUNC, 0), "stderr");
 
-    // The program runs under the cross emulator, if any, and under the
-    // wrapper command named by TARIFF_TEST_WRAPPER (valgrind, say), if set.
-    std::vector<std::string> words;
-    if (const char* wrapper = std::getenv("TARIFF_TEST_WRAPPER")) {
-        std::istringstream split(wrapper);
-        for (std::string word; split >> word;) words.push_back(word);
-    }
-#ifdef TARIFF_EMULATOR
-    words.push_back(TARIFF_EMULATOR);
-#endif
-    words.push_back(exe);
-    const std::string program = words.front();
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words) argv.push_back(word.data());
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    std::vector<std::string> words = command_words(exe, args);
+    const pid_t pid = spawn(words, actions);
     posix_spawn_file_actions_destroy(&actions);
-    check(rc, "spawn");
 
     int status = 0;
     rusage usage{};
@@ -260,20 +260,10 @@ open_pipe_result run_with_open_input(const std::string& exe, const std::string& 
     check(posix_spawn_file_actions_adddup2(&actions, fds[0], 0), "stdin");
     check(posix_spawn_file_actions_addclose(&actions, fds[1]), "pipe");
     check(posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_TRUNC, 0), "stdout");
-    std::vector<std::string> words;
-#ifdef TARIFF_EMULATOR
-    words.emplace_back(TARIFF_EMULATOR);
-#endif
-    words.push_back(exe);
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    std::vector<std::string> words = command_words(exe, {});
+    const pid_t pid = spawn(words, actions);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
-    check(rc, "spawn");
     if (write(fds[1], text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
         throw std::runtime_error("write");
     }
